@@ -1,0 +1,19 @@
+// Runs a program with given standard input and captures its output: the black-box door the
+// end-to-end tests use for pelorin-cli.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pelorin::testing {
+
+struct ProcessResult {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input = "",
+                         const std::vector<std::string>& extraEnv = {});
+
+}  // namespace pelorin::testing
