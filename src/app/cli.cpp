@@ -8,12 +8,17 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <optional>
+#include <vector>
 #include <sstream>
 
 #include "lookup/lookup_address.h"
+#include "platform/curl/curl_inet.h"
+#include "platform/headless/headless_wait.h"
 #include "lookup/lookup_text.h"
 #include "lookup/response_reader.h"
 #include "text/encoding.h"
+#include "web/web_request.h"
 
 namespace pelorin::cli {
 namespace {
@@ -106,6 +111,98 @@ bool PageFromArgument(const std::string& utf8, Text* page, std::ostream& err) {
   return true;
 }
 
+bool WriteFile(const std::string& path, std::string_view data, std::ostream& err) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(data.data(), static_cast<std::streamsize>(data.size()));
+  file.close();
+  if (!file) {
+    err << "pelorin-cli: cannot write " << path << '\n';
+    return false;
+  }
+  return true;
+}
+
+// Everything `fetch` takes from the command line, still in UTF-8.
+struct FetchArguments {
+  std::string url, method, proxy, user, password, agent, body, cookies;
+  std::vector<std::string> headers;
+  int timeout = 0;
+  bool noStoreCookies = false, noRedirects = false;
+  std::string rawHeadersFile, cookiesOutFile, outputFile;
+};
+
+int Fetch(const CLI::App& command, const FetchArguments& args, std::ostream& out,
+          std::ostream& err) {
+  // Every text goes into the request as GBK, like every text inside the program.
+  auto gbk = [&err](const std::string& utf8, const char* what, Text* text) {
+    *text = GbkOfUtf8(utf8);
+    if (text->empty() && !utf8.empty()) {
+      err << "pelorin-cli: " << what << " is not UTF-8 or holds a character GBK cannot hold\n";
+      return false;
+    }
+    return true;
+  };
+  WebRequestOptions options;
+  Text address;
+  if (!gbk(args.url, "the address", &address)) return ExitUsage;
+  struct TextOption {
+    const char* name;
+    const std::string& value;
+    std::optional<Text>* target;
+  };
+  const TextOption textOptions[] = {
+      {"--method", args.method, &options.method},   {"--proxy", args.proxy, &options.proxy},
+      {"--user", args.user, &options.userName},     {"--password", args.password, &options.password},
+      {"--agent", args.agent, &options.userAgent},  {"--body", args.body, &options.body},
+  };
+  for (const TextOption& option : textOptions) {
+    if (command.count(option.name) == 0) continue;  // left out: an omitted parameter
+    Text text;
+    if (!gbk(option.value, option.name, &text)) return ExitUsage;
+    *option.target = text;
+  }
+  if (!args.headers.empty()) {
+    Text headers;
+    for (const std::string& header : args.headers) {
+      Text line;
+      if (!gbk(header, "a header", &line)) return ExitUsage;
+      headers += line + "\r\n";
+    }
+    options.extraHeaders = headers;
+  }
+  if (command.count("--timeout") > 0) options.timeoutSeconds = args.timeout;
+  Text cookies;
+  if (command.count("--cookies") > 0 && !gbk(args.cookies, "--cookies", &cookies)) {
+    return ExitUsage;
+  }
+  options.cookies = &cookies;
+  Text rawHeaders;
+  options.rawHeaders = &rawHeaders;
+  if (args.noStoreCookies) options.storeCookies = false;
+  if (args.noRedirects) options.followRedirects = false;
+
+  CurlInet inet;
+  HeadlessWaiter waiter;
+  WebAccess access(inet, waiter);
+  const Bytes body = WebRequest(access, address, options);
+
+  bool written = true;
+  if (!args.rawHeadersFile.empty()) written &= WriteFile(args.rawHeadersFile, rawHeaders, err);
+  if (!args.cookiesOutFile.empty()) written &= WriteFile(args.cookiesOutFile, cookies, err);
+  if (body.Empty()) {
+    err << "pelorin-cli: no body: the request failed, timed out or the reply was empty\n";
+    return ExitNotFound;
+  }
+  if (!args.outputFile.empty() && args.outputFile != "-") {
+    written &= WriteFile(args.outputFile, body.View(), err);
+  } else {
+    out.write(body.Data().data(), static_cast<std::streamsize>(body.Size()));
+    out.flush();
+    written &= static_cast<bool>(out);
+  }
+  return written ? ExitFound : ExitUsage;
+}
+
 int Run(int argc, char** argv) {
   CLI::App app{"Pelorin: find the real file addresses behind a video page.", "pelorin-cli"};
   app.require_subcommand(1);
@@ -121,6 +218,25 @@ int Run(int argc, char** argv) {
   bool readJson = false;
   read->add_flag("--json", readJson, "One JSON object instead of tab-separated rows");
   read->add_option("FILE", readFile, "Answer file; '-' or nothing for standard input");
+
+  auto* fetch = app.add_subcommand("fetch", "Fetch URL with one web request; the body goes to stdout.");
+  FetchArguments fetchArgs;
+  fetch->add_option("--method", fetchArgs.method, "HTTP verb (default GET)");
+  fetch->add_option("--proxy", fetchArgs.proxy, "HTTP proxy HOST:PORT");
+  fetch->add_option("--user", fetchArgs.user, "User name for the server");
+  fetch->add_option("--password", fetchArgs.password, "Password for the server");
+  fetch->add_option("--agent", fetchArgs.agent, "User agent");
+  fetch->add_option("-H,--header", fetchArgs.headers, "Extra header line \"Name: value\"");
+  fetch->add_option("--body", fetchArgs.body, "Request body (sent with POST only)");
+  fetch->add_option("--timeout", fetchArgs.timeout, "Seconds without progress before giving up")
+      ->check(CLI::Range(0, 2147483));
+  fetch->add_option("--cookies", fetchArgs.cookies, "Cookie text to send");
+  fetch->add_flag("--no-store-cookies", fetchArgs.noStoreCookies, "Do not keep received cookies");
+  fetch->add_flag("--no-redirects", fetchArgs.noRedirects, "Do not follow redirections");
+  fetch->add_option("--raw-headers", fetchArgs.rawHeadersFile, "Write the raw response headers here");
+  fetch->add_option("--cookies-out", fetchArgs.cookiesOutFile, "Write the returned cookie text here");
+  fetch->add_option("-o,--output", fetchArgs.outputFile, "Write the body here instead of stdout");
+  fetch->add_option("URL", fetchArgs.url, "Address to fetch")->required();
 
   try {
     app.parse(argc, argv);
@@ -152,6 +268,7 @@ int Run(int argc, char** argv) {
     }
     return PrintAnswer(body, readJson, std::cout, std::cerr);
   }
+  if (fetch->parsed()) return Fetch(*fetch, fetchArgs, std::cout, std::cerr);
   return ExitUsage;
 }
 
