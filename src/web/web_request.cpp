@@ -1,49 +1,94 @@
 #include "web/web_request.h"
 
+#include <deque>
+#include <thread>
+
 #include "web/http_exchange.h"
 #include "web/request_record.h"
 
 namespace pelorin {
 
+namespace {
+constexpr std::size_t MaxIdleWorkers = 4;
+}
+
+// Shared with every worker thread, so a worker that outlives its WebAccess (stuck past the
+// shutdown bound) still finds it.
+struct WebAccess::Pool {
+  std::mutex mutex;
+  std::condition_variable wake;
+  std::condition_variable gone;
+  std::deque<std::function<void()>> jobs;
+  std::size_t idle = 0;
+  std::size_t live = 0;
+  bool stopping = false;
+
+  static void Work(std::shared_ptr<Pool> pool) {
+    std::unique_lock lock(pool->mutex);
+    while (true) {
+      pool->wake.wait(lock, [&] { return !pool->jobs.empty() || pool->stopping; });
+      if (pool->jobs.empty()) break;  // stopping
+      std::function<void()> job = std::move(pool->jobs.front());
+      pool->jobs.pop_front();
+      lock.unlock();
+      job();
+      job = nullptr;
+      lock.lock();
+      if (pool->stopping || pool->idle >= MaxIdleWorkers) break;
+      ++pool->idle;
+    }
+    --pool->live;
+    pool->gone.notify_all();
+  }
+};
+
+WebAccess::WebAccess(Inet& inet, Waiter& waiter)
+    : inet_(inet), waiter_(waiter), pool_(std::make_shared<Pool>()) {}
+
 WebAccess::~WebAccess() { Shutdown(); }
 
-void WebAccess::Abandon(Worker worker) {
-  std::lock_guard lock(mutex_);
-  abandoned_.push_back(std::move(worker));
-  // Reap the ones that have ended meanwhile, so a long session does not collect threads.
-  for (auto it = abandoned_.begin(); it != abandoned_.end();) {
-    if (it->done->IsSignalled()) {
-      it->thread.join();
-      it = abandoned_.erase(it);
-    } else {
-      ++it;
-    }
+bool WebAccess::StartWorker(std::function<void()> job) {
+  std::lock_guard lock(pool_->mutex);
+  if (pool_->stopping) return false;
+  pool_->jobs.push_back(std::move(job));
+  if (pool_->idle > 0) {
+    --pool_->idle;
+    pool_->wake.notify_one();
+    return true;
   }
+  try {
+    std::thread(&Pool::Work, pool_).detach();
+    ++pool_->live;
+  } catch (const std::system_error&) {
+    pool_->jobs.pop_back();
+    return false;
+  }
+  return true;
+}
+
+void WebAccess::Abandon(std::shared_ptr<CancelSignal> cancel, std::shared_ptr<WorkDone> done) {
+  std::lock_guard lock(mutex_);
+  std::erase_if(abandoned_, [](const auto& entry) { return entry.second->IsSignalled(); });
+  abandoned_.emplace_back(std::move(cancel), std::move(done));
 }
 
 std::size_t WebAccess::AbandonedCount() {
   std::lock_guard lock(mutex_);
+  std::erase_if(abandoned_, [](const auto& entry) { return entry.second->IsSignalled(); });
   return abandoned_.size();
 }
 
 void WebAccess::Shutdown(std::chrono::milliseconds bound) {
-  std::vector<Worker> workers;
   {
     std::lock_guard lock(mutex_);
-    workers.swap(abandoned_);
+    for (auto& [cancel, done] : abandoned_) cancel->Cancel();
   }
-  for (Worker& worker : workers) worker.cancel->Cancel();
-  const auto deadline = std::chrono::steady_clock::now() + bound;
-  for (Worker& worker : workers) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (worker.done->WaitFor(std::max(left, std::chrono::milliseconds(0)))) {
-      worker.thread.join();
-    } else {
-      // Still stuck after cancellation: it owns its record, so letting it go is safe.
-      worker.thread.detach();
-    }
-  }
+  std::unique_lock lock(pool_->mutex);
+  pool_->stopping = true;
+  pool_->wake.notify_all();
+  // A cancelled transfer stops within milliseconds; the bound only guards against a stuck one,
+  // which owns everything it touches and may safely be left behind.
+  pool_->gone.wait_for(lock, bound, [this] { return pool_->live == 0; });
 }
 
 Bytes WebRequest(WebAccess& access, const Text& address, const WebRequestOptions& options) {
@@ -66,13 +111,11 @@ Bytes WebRequest(WebAccess& access, const Text& address, const WebRequestOptions
   auto cancel = std::make_shared<CancelSignal>();
   auto done = std::make_shared<WorkDone>();
   Inet& inet = access.GetInet();
-  std::thread thread;
-  try {
-    thread = std::thread([record, cancel, done, &inet] {
-      HttpExchange(record.get(), inet, cancel.get());
-      done->Signal();
-    });
-  } catch (const std::system_error&) {
+  const bool started = access.StartWorker([record, cancel, done, &inet] {
+    HttpExchange(record.get(), inet, cancel.get());
+    done->Signal();
+  });
+  if (!started) {
     if (options.cookies != nullptr) *options.cookies = TrimSpaces(*options.cookies);
     if (options.rawHeaders != nullptr) options.rawHeaders->clear();
     return {};
@@ -86,13 +129,11 @@ Bytes WebRequest(WebAccess& access, const Text& address, const WebRequestOptions
     if (result != WaitResult::Woken) break;
   }
 
-  if (result == WaitResult::WorkerEnded) {
-    thread.join();
-  } else {
+  if (result != WaitResult::WorkerEnded) {
     // Given up (time-out or a failed wait): cancel the transfer and let the worker end by
     // itself; nothing it does from here on reaches the caller or the cookie store.
     cancel->Cancel();
-    access.Abandon({std::move(thread), cancel, done});
+    access.Abandon(cancel, done);
   }
 
   Text tag;

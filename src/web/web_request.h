@@ -8,7 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
+#include <functional>
 #include <vector>
 
 #include "platform/inet.h"
@@ -17,11 +17,13 @@
 
 namespace pelorin {
 
-// The platform a request runs on, and the workers it has started. Workers that were given up
-// are cancelled and joined, within a bound, when this goes away.
+// The platform a request runs on, and its worker threads. A worker runs one request at a time;
+// workers that finish are kept for the next request, since starting a thread costs more than a
+// local request takes. Requests that were given up are cancelled, and the workers waited for
+// within a bound, when this goes away.
 class WebAccess {
  public:
-  WebAccess(Inet& inet, Waiter& waiter) : inet_(inet), waiter_(waiter) {}
+  WebAccess(Inet& inet, Waiter& waiter);
   ~WebAccess();
   WebAccess(const WebAccess&) = delete;
   WebAccess& operator=(const WebAccess&) = delete;
@@ -29,24 +31,24 @@ class WebAccess {
   Inet& GetInet() { return inet_; }
   Waiter& GetWaiter() { return waiter_; }
 
-  struct Worker {
-    std::thread thread;
-    std::shared_ptr<CancelSignal> cancel;
-    std::shared_ptr<WorkDone> done;
-  };
-  // Keeps a given-up worker until it ends; ended ones are joined as new ones come in.
-  void Abandon(Worker worker);
-  // Cancels every given-up worker and joins those that end within `bound`.
+  // Runs `job` on a worker of its own: an idle one, or a new one. False when no thread could
+  // be started.
+  bool StartWorker(std::function<void()> job);
+  // Keeps a given-up request's signals so that Shutdown can cancel it if it still runs.
+  void Abandon(std::shared_ptr<CancelSignal> cancel, std::shared_ptr<WorkDone> done);
+  // Cancels every given-up request still running and waits up to `bound` for the workers.
   void Shutdown(std::chrono::milliseconds bound = std::chrono::milliseconds(2000));
+  // Given-up requests whose workers have not ended yet.
   std::size_t AbandonedCount();
 
- private:
-  void JoinEnded();
+  struct Pool;
 
+ private:
   Inet& inet_;
   Waiter& waiter_;
+  std::shared_ptr<Pool> pool_;
   std::mutex mutex_;
-  std::vector<Worker> abandoned_;
+  std::vector<std::pair<std::shared_ptr<CancelSignal>, std::shared_ptr<WorkDone>>> abandoned_;
 };
 
 // Every parameter but the address may be omitted; an omitted one is told apart from a given one.
