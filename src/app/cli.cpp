@@ -14,7 +14,9 @@
 
 #include "lookup/lookup_address.h"
 #include "platform/curl/curl_inet.h"
+#include "lookup/lookup_video.h"
 #include "platform/headless/headless_wait.h"
+#include "platform/headless/memory_toolkit.h"
 #include "lookup/lookup_text.h"
 #include "lookup/response_reader.h"
 #include "text/encoding.h"
@@ -55,7 +57,7 @@ bool ReadInput(const std::string& path, Bytes* out, std::string* error) {
   return true;
 }
 
-nlohmann::json RowJson(const VideoRow& row) {
+nlohmann::ordered_json RowJson(const VideoRow& row) {
   return {{"name", Utf8OfGbk(row.name)},       {"file", Utf8OfGbk(row.file)},
           {"site", Utf8OfGbk(row.site)},       {"quality", Utf8OfGbk(row.quality)},
           {"size", Utf8OfGbk(row.size)},       {"duration", Utf8OfGbk(row.duration)},
@@ -64,38 +66,39 @@ nlohmann::json RowJson(const VideoRow& row) {
 
 }  // namespace
 
-int PrintAnswer(const Bytes& body, bool json, std::ostream& out, std::ostream& err) {
-  // The same road a lookup takes: UTF-8 -> GBK all or nothing, then cut at a zero byte.
-  const Bytes converted = Utf8ToGbk(body);
-  LookupAnswer answer;
-  std::string status = "Empty";
-  if (!converted.Empty()) {
-    answer = ReadLookupResponse(TextOfBytes(converted));
-    status = AnswerStatusName(answer.status);
-  }
-  const bool found = answer.status == AnswerStatus::VideosFound && !converted.Empty();
+// Output shared by `read` and `lookup`: tab-separated rows or one JSON object, and the exit
+// status: 0 with rows, 1 without (the not-found message on standard error).
+int PrintResult(const std::string& status, const Text& thumbnail,
+                const std::vector<VideoRow>& rows, bool json, std::ostream& out,
+                std::ostream& err) {
   if (json) {
-    nlohmann::json rows = nlohmann::json::array();
-    if (found) {
-      for (const VideoRow& row : answer.rows) rows.push_back(RowJson(row));
-    }
-    nlohmann::json document = {{"status", status},
-                               {"thumbnail", Utf8OfGbk(answer.thumbnailAddress)},
-                               {"rows", rows}};
+    nlohmann::ordered_json rowsJson = nlohmann::ordered_json::array();
+    for (const VideoRow& row : rows) rowsJson.push_back(RowJson(row));
+    nlohmann::ordered_json document = {
+        {"status", status}, {"thumbnail", Utf8OfGbk(thumbnail)}, {"rows", rowsJson}};
     out << document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
-  } else if (found) {
-    for (const VideoRow& row : answer.rows) {
+  } else {
+    for (const VideoRow& row : rows) {
       out << Utf8OfGbk(row.name) << '\t' << Utf8OfGbk(row.file) << '\t' << Utf8OfGbk(row.site)
           << '\t' << Utf8OfGbk(row.quality) << '\t' << Utf8OfGbk(row.size) << '\t'
           << Utf8OfGbk(row.duration) << '\t' << Utf8OfGbk(row.page) << '\n';
     }
   }
   out.flush();
-  if (!found) {
+  if (rows.empty()) {
     err << Utf8OfGbk(NotFoundMessage()) << '\n';
     return ExitNotFound;
   }
   return ExitFound;
+}
+
+int PrintAnswer(const Bytes& body, bool json, std::ostream& out, std::ostream& err) {
+  // The same road a lookup takes: UTF-8 -> GBK all or nothing, then cut at a zero byte.
+  const Bytes converted = Utf8ToGbk(body);
+  if (converted.Empty()) return PrintResult("Empty", Text(), {}, json, out, err);
+  const LookupAnswer answer = ReadLookupResponse(TextOfBytes(converted));
+  return PrintResult(AnswerStatusName(answer.status), answer.thumbnailAddress, answer.rows, json,
+                     out, err);
 }
 
 bool PageFromArgument(const std::string& utf8, Text* page, std::ostream& err) {
@@ -203,6 +206,35 @@ int Fetch(const CLI::App& command, const FetchArguments& args, std::ostream& out
   return written ? ExitFound : ExitUsage;
 }
 
+struct LookupArguments {
+  std::string page, resolver, thumbnailFile;
+  bool json = false;
+};
+
+int Lookup(const CLI::App& command, const LookupArguments& args, std::ostream& out,
+           std::ostream& err) {
+  MemoryToolkit toolkit;
+  if (!PageFromArgument(args.page, &toolkit.editText, err)) return ExitUsage;
+  Text host = ResolverHost();
+  if (command.count("--resolver") > 0 && !PageFromArgument(args.resolver, &host, err)) {
+    return ExitUsage;
+  }
+  CurlInet inet;
+  HeadlessWaiter waiter;
+  WebAccess access(inet, waiter);
+  const LookupOutcome outcome = LookupVideo(toolkit, access, host);
+  std::vector<VideoRow> rows;
+  for (const auto& cells : toolkit.rows) {
+    rows.push_back({cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6]});
+  }
+  if (!args.thumbnailFile.empty() && toolkit.pictureSet &&
+      !WriteFile(args.thumbnailFile, toolkit.picture.View(), err)) {
+    PrintResult(outcome.status, outcome.thumbnailAddress, rows, args.json, out, err);
+    return ExitUsage;
+  }
+  return PrintResult(outcome.status, outcome.thumbnailAddress, rows, args.json, out, err);
+}
+
 int Run(int argc, char** argv) {
   CLI::App app{"Pelorin: find the real file addresses behind a video page.", "pelorin-cli"};
   app.require_subcommand(1);
@@ -238,6 +270,13 @@ int Run(int argc, char** argv) {
   fetch->add_option("-o,--output", fetchArgs.outputFile, "Write the body here instead of stdout");
   fetch->add_option("URL", fetchArgs.url, "Address to fetch")->required();
 
+  auto* lookup = app.add_subcommand("lookup", "Look PAGE up with the resolving service.");
+  LookupArguments lookupArgs;
+  lookup->add_option("--resolver", lookupArgs.resolver, "Resolving service host[:port]");
+  lookup->add_flag("--json", lookupArgs.json, "One JSON object instead of tab-separated rows");
+  lookup->add_option("--thumbnail", lookupArgs.thumbnailFile, "Save the thumbnail's bytes here");
+  lookup->add_option("PAGE", lookupArgs.page, "Video page address")->required();
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -269,6 +308,7 @@ int Run(int argc, char** argv) {
     return PrintAnswer(body, readJson, std::cout, std::cerr);
   }
   if (fetch->parsed()) return Fetch(*fetch, fetchArgs, std::cout, std::cerr);
+  if (lookup->parsed()) return Lookup(*lookup, lookupArgs, std::cout, std::cerr);
   return ExitUsage;
 }
 
