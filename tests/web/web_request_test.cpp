@@ -7,45 +7,14 @@
 
 #include "platform/headless/headless_wait.h"
 #include "support/fake_inet.h"
+#include "support/scripted_waiter.h"
 
 namespace pelorin {
 namespace {
 
 using testing::FakeInet;
+using testing::ScriptedWaiter;
 using namespace std::chrono_literals;
-
-// Answers waits from a script, then waits for real; records every time-out asked for.
-class ScriptedWaiter : public Waiter {
- public:
-  std::vector<WaitResult> script;  // returned first, in order
-  bool reportTimeOutAfterEnd = false;
-  std::vector<std::chrono::milliseconds> timeouts;
-  int dispatches = 0;
-  std::function<void()> onDispatch;
-
-  WaitResult Wait(WorkDone& done, std::chrono::milliseconds timeout) override {
-    timeouts.push_back(timeout);
-    if (!script.empty()) {
-      WaitResult result = script.front();
-      script.erase(script.begin());
-      return result;
-    }
-    if (reportTimeOutAfterEnd) {
-      done.WaitFor(10s);
-      return WaitResult::TimedOut;
-    }
-    return headless.Wait(done, timeout);
-  }
-  void DispatchWaitingMessages() override {
-    ++dispatches;
-    if (onDispatch) {
-      auto run = std::move(onDispatch);
-      onDispatch = nullptr;
-      run();
-    }
-  }
-  HeadlessWaiter headless;
-};
 
 // Sends nothing until the request is given up: a server that never answers.
 class StallingInet : public FakeInet {
