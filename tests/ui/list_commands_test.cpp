@@ -4,6 +4,7 @@
 
 #include "lookup/lookup_address.h"
 #include "platform/headless/memory_toolkit.h"
+#include "text/encoding.h"
 #include "ui/ui_texts.h"
 
 namespace pelorin {
@@ -122,6 +123,18 @@ TEST(DownloadFileTest, OnlyWebAddressesReachTheDesktop) {
     DownloadFile(menu);
     EXPECT_EQ(menu.opened.size(), c.opened ? 1u : 0u) << c.address;
   }
+}
+
+}  // namespace
+}  // namespace pelorin
+
+namespace pelorin {
+namespace {
+
+TEST(FatalErrorTextTest, TheReportsExactText) {
+  EXPECT_EQ(ui::FatalErrorText(ui::WindowLoadFailedMessage()),
+            GbkOfUtf8("运行时出错!\r\n\r\n错误信息：载入启动窗口失败\r\n"));
+  EXPECT_EQ(ui::ErrorTitle(), GbkOfUtf8("错误"));
 }
 
 }  // namespace
