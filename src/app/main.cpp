@@ -38,6 +38,8 @@ int main(int argc, char** argv) {
       .editPressed = [&] { ClearExampleAddress(toolkit); },
       .editTextChanged = [&] { ClearExampleAddress(toolkit); },
       .listRightClicked = [&] { ShowListMenu(toolkit); },
+      // Ends the program once every waiting lookup has unwound (exit ends nested loops too).
+      .windowClosed = [] { QCoreApplication::exit(0); },
   });
   toolkit.ShowCentred();
   const int code = app.exec();

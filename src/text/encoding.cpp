@@ -53,10 +53,19 @@ class IconvConverter {
   iconv_t cd_;
 };
 
+bool IsAscii(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 Bytes Utf8ToGbk(const Bytes& utf8) {
   if (utf8.Empty()) return {};
+  // ASCII is the same in both; most texts are addresses.
+  if (IsAscii(utf8.View())) return utf8;
   IconvConverter converter("GBK", "UTF-8");
   if (!converter.Valid()) return {};
   std::string out;
@@ -70,6 +79,7 @@ Text GbkOfUtf8(std::string_view utf8) { return Utf8ToGbk(Bytes(std::string(utf8)
 
 std::string Utf8OfGbk(std::string_view gbk) {
   static constexpr std::string_view Replacement = "\xEF\xBF\xBD";
+  if (IsAscii(gbk)) return std::string(gbk);
   IconvConverter converter("UTF-8", "GBK");
   std::string out;
   if (!converter.Valid()) return out;

@@ -44,6 +44,7 @@ class WindowTest : public ::testing::Test {
         .editPressed = [this] { ClearExampleAddress(window); },
         .editTextChanged = [this] { ClearExampleAddress(window); },
         .listRightClicked = nullptr,
+        .windowClosed = nullptr,
     });
     window.ShowCentred();
     QApplication::processEvents();
@@ -135,6 +136,8 @@ TEST_F(WindowTest, ListOperationsKeepExactGbkAndIgnoreMissingRows) {
   EXPECT_EQ(window.CellText(row, 0), name);
   EXPECT_EQ(window.CellText(row, 6), "http://p/1");
   EXPECT_EQ(window.CellText(-1, 0), "");
+  QApplication::processEvents();  // appended rows join the list once the handler is done
+  EXPECT_EQ(window.List()->topLevelItemCount(), 1);
   window.List()->setCurrentItem(window.List()->topLevelItem(0));
   EXPECT_EQ(window.SelectedRow(), 0);
 }

@@ -20,6 +20,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 
+#include <algorithm>
 #include <climits>
 
 #include "platform/qt/picture_decoder.h"
@@ -35,6 +36,29 @@ constexpr int GbkRole = Qt::UserRole + 1;  // a cell's exact GBK bytes
 QColor FromBgr(std::uint32_t bgr) {
   return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
                 static_cast<int>((bgr >> 16) & 0xFF));
+}
+
+bool IsAscii(const Text& text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// A cell shows the text; its exact GBK bytes are kept beside it unless the shown text says
+// the same (plain ASCII), which spares most cells the extra copy.
+void SetCell(QTreeWidgetItem* item, int column, const Text& text) {
+  if (IsAscii(text)) {
+    item->setText(column, QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    if (item->data(column, GbkRole).isValid()) item->setData(column, GbkRole, QVariant());
+  } else {
+    item->setText(column, FromGbk(text));
+    item->setData(column, GbkRole, QByteArray::fromStdString(text));
+  }
+}
+
+Text CellOf(const QTreeWidgetItem* item, int column) {
+  const QVariant exact = item->data(column, GbkRole);
+  if (exact.isValid()) return exact.toByteArray().toStdString();
+  return item->text(column).toLatin1().toStdString();
 }
 
 QString WithNewLines(const Text& caption) {
@@ -71,7 +95,7 @@ MainWindow::MainWindow(QtWaiter& waiter, const Text& exampleAddress)
   connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() { qDeleteAll(pending_); }
 
 void MainWindow::BuildControls(const Text& exampleAddress) {
   const auto& places = ui::Controls;
@@ -146,6 +170,7 @@ void MainWindow::BuildControls(const Text& exampleAddress) {
     const int index = AppendRow(row[0]);
     SetCellText(index, 1, row[1]);
   }
+  FlushRows();
 
   button_ = new QPushButton(FromGbk(ui::ButtonCaption()), this);
   place(button_, 4);
@@ -211,7 +236,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   hide();
   if (movie_) movie_->stop();
   waiter_.AbortAll();
-  QCoreApplication::exit(0);
+  if (handlers_.windowClosed) handlers_.windowClosed();
 }
 
 Text MainWindow::EditText() { return alive_ ? ToGbk(edit_->text()) : Text(); }
@@ -254,31 +279,52 @@ void MainWindow::SetPicture(const Bytes& bytes) {
 }
 
 void MainWindow::DeleteAllRows() {
-  if (alive_) list_->clear();
+  if (!alive_) return;
+  qDeleteAll(pending_);
+  pending_.clear();
+  list_->clear();
 }
 
+// New rows wait outside the list and go in together once the current handler is done: a
+// large answer then costs one insertion instead of one per row and cell, and the window
+// answers input again almost at once.
 int MainWindow::AppendRow(const Text& firstColumn) {
   if (!alive_) return -1;
-  auto* item = new QTreeWidgetItem(list_);
+  auto* item = new QTreeWidgetItem();
   item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren);
-  item->setText(0, FromGbk(firstColumn));
-  item->setData(0, GbkRole, QByteArray::fromStdString(firstColumn));
-  return list_->indexOfTopLevelItem(item);
+  SetCell(item, 0, firstColumn);
+  pending_.push_back(item);
+  if (pending_.size() == 1) QTimer::singleShot(0, this, [this] { FlushRows(); });
+  return list_->topLevelItemCount() + static_cast<int>(pending_.size()) - 1;
+}
+
+void MainWindow::FlushRows() {
+  if (pending_.empty()) return;
+  QList<QTreeWidgetItem*> items(pending_.begin(), pending_.end());
+  pending_.clear();
+  list_->addTopLevelItems(items);
+}
+
+QTreeWidgetItem* MainWindow::Row(int row) const {
+  if (row < 0) return nullptr;
+  const int inList = list_->topLevelItemCount();
+  if (row < inList) return list_->topLevelItem(row);
+  const auto index = static_cast<std::size_t>(row - inList);
+  return index < pending_.size() ? pending_[index] : nullptr;
 }
 
 void MainWindow::SetCellText(int row, int column, const Text& text) {
   if (!alive_ || column < 0 || column >= list_->columnCount()) return;
-  QTreeWidgetItem* item = list_->topLevelItem(row);
+  QTreeWidgetItem* item = Row(row);
   if (item == nullptr) return;
-  item->setText(column, FromGbk(text));
-  item->setData(column, GbkRole, QByteArray::fromStdString(text));
+  SetCell(item, column, text);
 }
 
 Text MainWindow::CellText(int row, int column) {
   if (!alive_ || column < 0 || column >= list_->columnCount()) return {};
-  QTreeWidgetItem* item = list_->topLevelItem(row);
+  QTreeWidgetItem* item = Row(row);
   if (item == nullptr) return {};
-  return item->data(column, GbkRole).toByteArray().toStdString();
+  return CellOf(item, column);
 }
 
 int MainWindow::SelectedRow() {
@@ -290,6 +336,7 @@ int MainWindow::SelectedRow() {
 
 int MainWindow::PopUpMenu(const std::vector<Text>& items) {
   if (!alive_) return -1;
+  FlushRows();
   QMenu menu(this);
   menu.setObjectName(FromGbk(ui::MenuName()));
   std::vector<QAction*> actions;

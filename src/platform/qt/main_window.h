@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/toolkit.h"
 
@@ -14,6 +15,7 @@ class QLineEdit;
 class QMovie;
 class QPushButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace pelorin::qt {
 
@@ -26,6 +28,7 @@ class MainWindow : public QWidget, public Toolkit {
     std::function<void()> editPressed;       // 编辑框1, left button, before the box sees it
     std::function<void()> editTextChanged;   // 编辑框1, every change
     std::function<void()> listRightClicked;  // 超级列表框1
+    std::function<void()> windowClosed;      // after the window has gone
   };
 
   MainWindow(QtWaiter& waiter, const Text& exampleAddress);
@@ -57,6 +60,8 @@ class MainWindow : public QWidget, public Toolkit {
 
  private:
   void BuildControls(const Text& exampleAddress);
+  void FlushRows();
+  QTreeWidgetItem* Row(int row) const;
 
   QtWaiter& waiter_;
   Handlers handlers_;
@@ -67,6 +72,7 @@ class MainWindow : public QWidget, public Toolkit {
   QTreeWidget* list_ = nullptr;
   QPushButton* button_ = nullptr;
   QLineEdit* edit_ = nullptr;
+  std::vector<QTreeWidgetItem*> pending_;  // appended rows not yet in the list
   std::unique_ptr<QMovie> movie_;
   std::unique_ptr<QBuffer> movieData_;
 };
