@@ -113,3 +113,25 @@ TEST(CliReadTest, UnreadableFileIsAUsageError) {
 
 }  // namespace
 }  // namespace pelorin
+
+namespace pelorin {
+namespace {
+
+TEST(CliAddressTest, EveryByteValueEitherBuildsAnAddressOrIsRefusedClearly) {
+  for (int byte = 1; byte < 256; ++byte) {
+    auto r = RunProcess({Cli, "address", "--resolver", "h", "http://x/" + std::string(1, static_cast<char>(byte))});
+    if (byte < 0x80) {
+      ASSERT_EQ(r.exitCode, 0) << byte << r.err;
+      // Only Base64 characters follow the fixed start: no byte of the page reaches the path.
+      const std::string tail = r.out.substr(13, r.out.size() - 14);
+      EXPECT_EQ(tail.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/="),
+                std::string::npos) << byte;
+    } else {
+      EXPECT_EQ(r.exitCode, 2) << byte;  // a lone byte of 0x80 or more is not UTF-8
+      EXPECT_FALSE(r.err.empty()) << byte;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pelorin

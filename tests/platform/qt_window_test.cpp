@@ -22,6 +22,7 @@
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_wait.h"
 #include "support/fake_inet.h"
+#include "support/map_inet.h"
 #include "support/gbk.h"
 #include "ui/list_commands.h"
 #include "ui/ui_texts.h"
@@ -330,6 +331,97 @@ TEST(WindowCloseTest, ClosingWhileALookupWaitsEndsItAtOnce) {
   EXPECT_FALSE(window.isVisible());
   web.Shutdown(5000ms);
   EXPECT_EQ(web.AbandonedCount(), 0u);
+}
+
+}  // namespace
+}  // namespace pelorin::qt
+
+namespace pelorin::qt {
+namespace {
+
+TEST_F(WindowTest, PastedTextOutsideGbkBecomesQuestionMarksAndAMegabyteIsKept) {
+  auto* edit = Control<QLineEdit>(ui::EditName);
+  QTest::mouseClick(edit, Qt::LeftButton);
+  // A character GBK lacks cannot travel in a GBK text: it becomes "?" and the rest stays, so
+  // the lookup asks for what the user pasted, less that character, and reports not found.
+  edit->setText(QString::fromUtf8("http://v/视频\xF0\x9F\x98\x80x"));
+  EXPECT_EQ(window.EditText(), G("http://v/视频") + "?x");
+  const QString big = QString(1 << 20, QChar('a')) + QString::fromUtf8("视频");
+  edit->setText(big);
+  EXPECT_EQ(window.EditText().size(), (1u << 20) + 4);
+}
+
+// Answers after a little while, as a real service does, so that clicks land inside the waits.
+class SlowMapInet : public pelorin::testing::MapInet {
+ public:
+  bool SendRequest(InetHandle request, const char* h, std::size_t hl, const char* b,
+                   std::size_t bl) override {
+    std::this_thread::sleep_for(30ms);
+    return MapInet::SendRequest(request, h, hl, b, bl);
+  }
+};
+
+std::string TwoBlocks() {
+  return "<root><video><img><![CDATA[http://img/t.jpg]]></img><title><![CDATA[one]]></title>"
+         "<ftype>mp4</ftype><furl><![CDATA[http://f/1]]></furl></video><video><title>"
+         "<![CDATA[two]]></title><ftype>mp4</ftype><furl><![CDATA[http://f/2]]></furl></video></root>";
+}
+
+TEST(ManyClicksTest, ClicksWhileALookupWaitsNestAndEndConsistent) {
+  SlowMapInet inet;
+  const Text page = "http://v.example.com/p";
+  inet.Answer(BuildLookupAddress(page, "svc").substr(7), TwoBlocks());
+  QtWaiter waiter;
+  WebAccess web(inet, waiter);
+  MainWindow window(waiter, page);
+  int started = 0;
+  window.SetHandlers({.buttonClicked = [&] {
+                        ++started;
+                        LookupVideo(window, web, "svc");
+                      },
+                      .editPressed = nullptr,
+                      .editTextChanged = nullptr,
+                      .listRightClicked = nullptr,
+                      .windowClosed = nullptr});
+  window.ShowCentred();
+  auto* button = window.findChild<QPushButton*>(FromUtf8(ui::ButtonName));
+  int clicks = 0;
+  QTimer clicker;
+  QObject::connect(&clicker, &QTimer::timeout, [&] {
+    if (++clicks <= 10) QTest::mouseClick(button, Qt::LeftButton);
+  });
+  clicker.start(10);
+  QTest::mouseClick(button, Qt::LeftButton);
+  clicker.stop();
+  QApplication::processEvents();
+  EXPECT_GT(started, 1);
+  const int rows = window.List()->topLevelItemCount();
+  EXPECT_EQ(rows % 2, 0);
+  EXPECT_GE(rows, 2);
+  for (int row = 0; row < rows; ++row) {
+    EXPECT_EQ(window.CellText(row, 0), row % 2 == 0 ? "one.mp4" : "two.mp4") << row;
+  }
+  EXPECT_EQ(ToGbk(window.findChild<QLabel*>(FromUtf8(ui::LabelName))->text()), "one.mp4");
+  web.Shutdown(5000ms);
+  EXPECT_EQ(web.AbandonedCount(), 0u);
+}
+
+TEST(LargeAnswerTest, HundredThousandBlocksFillTheList) {
+  pelorin::testing::MapInet inet;
+  const Text page = "http://v.example.com/many";
+  std::string answer = "<root>";
+  for (int i = 0; i < 100000; ++i) {
+    answer += "<video><title><![CDATA[t" + std::to_string(i) + "]]></title><ftype>mp4</ftype></video>";
+  }
+  inet.Answer(BuildLookupAddress(page, "svc").substr(7), answer + "</root>");
+  QtWaiter waiter;
+  WebAccess web(inet, waiter);
+  MainWindow window(waiter, page);
+  window.ShowCentred();
+  LookupVideo(window, web, "svc");
+  QApplication::processEvents();
+  ASSERT_EQ(window.List()->topLevelItemCount(), 100000);
+  EXPECT_EQ(window.CellText(99999, 0), "t99999.mp4");
 }
 
 }  // namespace

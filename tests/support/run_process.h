@@ -11,6 +11,7 @@ struct ProcessResult {
   int exitCode = -1;
   std::string out;
   std::string err;
+  long maxRssKb = 0;  // the child's peak resident memory
 };
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input = "",
