@@ -157,6 +157,42 @@ TEST_F(CurlWebRequestTest, CookiesCarryAcrossRequestsThroughTheSharedStore) {
   EXPECT_EQ(third.find("sid=abc"), std::string::npos) << third;
 }
 
+TEST_F(CurlWebRequestTest, CookieExpiredByTheServerLeavesTheSharedStore) {
+  ScriptedServer server([](ServerConnection& c, const std::string& request) {
+    if (request.rfind("GET /login", 0) == 0) {
+      c.Send(HttpReply(200, "Set-Cookie: sid=abc; Path=/\r\nSet-Cookie: keep=1; Path=/\r\n", ""));
+    } else if (request.rfind("GET /logout", 0) == 0) {
+      c.Send(HttpReply(200, "Set-Cookie: sid=; Path=/; Expires=Thu, 01 Jan 1970 00:00:00 GMT\r\n", ""));
+    } else {
+      c.Send(HttpReply(200, "", "page"));
+    }
+  });
+  Fetch(server.Url("/login"));
+  Fetch(server.Url("/logout"));
+  Fetch(server.Url("/page"));
+  const std::string last = server.Requests().at(2);
+  EXPECT_EQ(last.find("sid="), std::string::npos) << last;
+  EXPECT_NE(last.find("keep=1"), std::string::npos) << last;
+}
+
+TEST_F(CurlWebRequestTest, GivenCookiesStillStoreWhatTheServerSets) {
+  // With cookies given, the client's own cookie handling is off for the request; the cookies
+  // the server sets reach the shared store through the exchange instead.
+  ScriptedServer server([](ServerConnection& c, const std::string& request) {
+    if (request.rfind("GET /set", 0) == 0) {
+      c.Send(HttpReply(200, "Set-Cookie: stored=yes; Path=/\r\n", ""));
+    } else {
+      c.Send(HttpReply(200, "", "page"));
+    }
+  });
+  Text given = "mine=1";
+  WebRequestOptions options;
+  options.cookies = &given;
+  Fetch(server.Url("/set"), options);
+  Fetch(server.Url("/page"));
+  EXPECT_NE(server.Requests().at(1).find("stored=yes"), std::string::npos) << server.Requests().at(1);
+}
+
 TEST_F(CurlWebRequestTest, NoStoreCookiesWithGivenCookiesKeepsTheStoreEmpty) {
   ScriptedServer server(Answer(HttpReply(200, "Set-Cookie: t=1\r\n", "x")));
   Text cookies = "c=1";

@@ -124,31 +124,30 @@ std::string ProxyUrlOf(std::string_view list) {
   return StartsWithIgnoringCase(fallback, "http://") ? fallback : "http://" + fallback;
 }
 
-std::string CookieKey(const std::string& line) {
-  // domain, tail-match, path, secure, expires, name, value
+// A cookie in the Netscape format: domain, tail-match, path, secure, expires, name, value.
+std::vector<std::string> CookieFields(const std::string& line) {
   std::vector<std::string> fields;
   std::size_t start = 0;
   while (true) {
-    std::size_t tab = line.find('\t', start);
+    const std::size_t tab = line.find('\t', start);
     fields.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-    if (tab == std::string::npos) break;
+    if (tab == std::string::npos) return fields;
     start = tab + 1;
   }
+}
+
+// What tells one cookie from another: domain, path and name.
+std::string CookieKey(const std::string& line) {
+  const std::vector<std::string> fields = CookieFields(line);
   if (fields.size() < 7) return line;
   std::string domain = fields[0];
   if (domain.rfind("#HttpOnly_", 0) == 0) domain.erase(0, 10);
   return domain + '\t' + fields[2] + '\t' + fields[5];
 }
 
+// The same cookie, expired: adding it removes the cookie from a store.
 std::string ExpiredCopy(const std::string& line) {
-  std::vector<std::string> fields;
-  std::size_t start = 0;
-  while (true) {
-    std::size_t tab = line.find('\t', start);
-    fields.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-    if (tab == std::string::npos) break;
-    start = tab + 1;
-  }
+  std::vector<std::string> fields = CookieFields(line);
   if (fields.size() < 7) return {};
   fields[4] = "1";
   std::string out;
