@@ -84,7 +84,7 @@ MainWindow::MainWindow(QtWaiter& waiter, const Text& exampleAddress)
   // The desktop's general font, at the small size the window's layout was drawn for: the
   // label's three lines must fit its 40 pixels.
   QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-  font.setPixelSize(12);
+  font.setPixelSize(11);
   setFont(font);
   // Mouse moves count as input for the wait's time-out, as they do over any window.
   setMouseTracking(true);
