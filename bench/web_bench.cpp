@@ -4,6 +4,11 @@
 #include <curl/curl.h>
 #include <httplib.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <thread>
 
@@ -141,6 +146,46 @@ void BM_CancelLatency(benchmark::State& state) {
   state.counters["cancel_ms"] = totalMillis / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_CancelLatency)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// From Cancel() to the end of an exchange still connecting: a listening socket whose backlog is
+// full and that never accepts leaves the next connection attempt hanging.
+void BM_CancelWhileConnecting(benchmark::State& state) {
+  const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  ::listen(listener, 0);
+  socklen_t length = sizeof address;
+  ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  std::vector<int> fillers;
+  for (int i = 0; i < 4; ++i) {
+    const int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    ::connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    fillers.push_back(filler);
+  }
+  const Text url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
+  CurlInet inet;
+  double totalMillis = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    RequestRecord record;
+    record.Write({Text(RequestTag), url, Text(), Text(), Text(), Text(), Text(), Text(), Text(),
+                  Text(), true, true});
+    CancelSignal cancel;
+    std::thread worker([&] { HttpExchange(&record, inet, &cancel); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // well into the connect
+    state.ResumeTiming();
+    const auto start = Clock::now();
+    cancel.Cancel();
+    worker.join();
+    totalMillis += std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  }
+  for (int filler : fillers) ::close(filler);
+  ::close(listener);
+  state.counters["cancel_ms"] = totalMillis / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_CancelWhileConnecting)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 }  // namespace
 }  // namespace pelorin
