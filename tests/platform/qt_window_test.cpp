@@ -303,23 +303,9 @@ TEST(QtWaiterTest, AbortEndsEveryWaitAsFailed) {
   EXPECT_EQ(waiter.Wait(worker.done, 5000ms), WaitResult::Failed);
 }
 
-// A server that never answers: the request waits until it is given up.
-class StallingInet : public pelorin::testing::FakeInet {
- public:
-  CancelSignal* cancel = nullptr;
-  InetHandle Open(const char* a, int t, const char* p, CancelSignal* c) override {
-    cancel = c;
-    return FakeInet::Open(a, t, p, c);
-  }
-  bool SendRequest(InetHandle, const char*, std::size_t, const char*, std::size_t) override {
-    while (!cancel->Cancelled()) std::this_thread::sleep_for(1ms);
-    return false;
-  }
-};
-
 TEST(WindowCloseTest, ClosingWhileALookupWaitsEndsItAtOnce) {
   QtWaiter waiter;
-  StallingInet inet;
+  pelorin::testing::StallingInet inet;
   WebAccess web(inet, waiter);
   MainWindow window(waiter, ExamplePageAddress());
   window.ShowCentred();

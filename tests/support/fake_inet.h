@@ -2,7 +2,11 @@
 // arguments ("null" for a text not given), and the answers come from a script.
 #pragma once
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/inet.h"
@@ -104,6 +108,30 @@ class FakeInet : public Inet {
     return buffer;
   }
   std::size_t next = 0;
+};
+
+// A server that never answers: sending waits until the request is given up.
+class StallingInet : public FakeInet {
+ public:
+  std::atomic<bool> sawCancel{false};
+  std::atomic<bool> ended{false};
+
+  InetHandle Open(const char* agent, int type, const char* proxy, CancelSignal* c) override {
+    cancel_ = c;
+    return FakeInet::Open(agent, type, proxy, c);
+  }
+  bool SendRequest(InetHandle, const char*, std::size_t, const char*, std::size_t) override {
+    while (!cancel_->Cancelled()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    sawCancel = true;
+    return false;
+  }
+  bool ReadFile(InetHandle h, char* buffer, std::size_t size, std::size_t* read) override {
+    ended = true;
+    return FakeInet::ReadFile(h, buffer, size, read);
+  }
+
+ private:
+  CancelSignal* cancel_ = nullptr;
 };
 
 }  // namespace pelorin::testing

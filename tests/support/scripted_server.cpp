@@ -120,17 +120,21 @@ void ScriptedServer::Serve(int fd) {
   std::string buffer;
   char chunk[65536];
   ServerConnection connection(fd, &stopping_);
+  auto receive = [&] {
+    const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
+    if (n <= 0) return false;
+    buffer.append(chunk, static_cast<std::size_t>(n));
+    return true;
+  };
   while (!stopping_ && !connection.Closed()) {
     // One request: headers up to the blank line, then Content-Length bytes of body.
     std::size_t headerEnd;
     bool ended = false;
     while ((headerEnd = buffer.find("\r\n\r\n")) == std::string::npos) {
-      ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
-      if (n <= 0) {
+      if (!receive()) {
         ended = true;
         break;
       }
-      buffer.append(chunk, static_cast<std::size_t>(n));
     }
     if (ended) break;
     std::size_t bodyLength = 0;
@@ -140,12 +144,10 @@ void ScriptedServer::Serve(int fd) {
     if (at != std::string::npos) bodyLength = std::strtoul(lower.c_str() + at + 17, nullptr, 10);
     const std::size_t total = headerEnd + 4 + bodyLength;
     while (buffer.size() < total) {
-      ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
-      if (n <= 0) {
+      if (!receive()) {
         ended = true;
         break;
       }
-      buffer.append(chunk, static_cast<std::size_t>(n));
     }
     if (ended) break;
     const std::string request = buffer.substr(0, total);

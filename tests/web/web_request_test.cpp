@@ -13,29 +13,9 @@ namespace pelorin {
 namespace {
 
 using testing::FakeInet;
+using testing::StallingInet;
 using testing::ScriptedWaiter;
 using namespace std::chrono_literals;
-
-// Sends nothing until the request is given up: a server that never answers.
-class StallingInet : public FakeInet {
- public:
-  std::atomic<bool> sawCancel{false};
-  std::atomic<bool> ended{false};
-  CancelSignal* cancel = nullptr;
-  InetHandle Open(const char* agent, int type, const char* proxy, CancelSignal* c) override {
-    cancel = c;
-    return FakeInet::Open(agent, type, proxy, c);
-  }
-  bool SendRequest(InetHandle, const char*, std::size_t, const char*, std::size_t) override {
-    while (!cancel->Cancelled()) std::this_thread::sleep_for(1ms);
-    sawCancel = true;
-    return false;
-  }
-  bool ReadFile(InetHandle h, char* b, std::size_t s, std::size_t* r) override {
-    ended = true;
-    return FakeInet::ReadFile(h, b, s, r);
-  }
-};
 
 TEST(WebRequestTest, ReturnsBodyOfAPlainGet) {
   FakeInet inet;
