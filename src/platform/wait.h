@@ -13,10 +13,13 @@ namespace pelorin {
 class WorkDone {
  public:
   void Signal() {
-    std::lock_guard lock(mutex_);
-    done_ = true;
+    {
+      std::lock_guard lock(mutex_);
+      done_ = true;
+      if (listener_) listener_();
+    }
+    // Notified after the lock is released, so the waiter does not wake only to wait for it.
     condition_.notify_all();
-    if (listener_) listener_();
   }
   bool IsSignalled() const {
     std::lock_guard lock(mutex_);

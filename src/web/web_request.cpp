@@ -48,11 +48,12 @@ WebAccess::WebAccess(Inet& inet, Waiter& waiter)
 WebAccess::~WebAccess() { Shutdown(); }
 
 bool WebAccess::StartWorker(std::function<void()> job) {
-  std::lock_guard lock(pool_->mutex);
+  std::unique_lock lock(pool_->mutex);
   if (pool_->stopping) return false;
   pool_->jobs.push_back(std::move(job));
   if (pool_->idle > 0) {
     --pool_->idle;
+    lock.unlock();
     pool_->wake.notify_one();
     return true;
   }

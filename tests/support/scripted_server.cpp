@@ -41,7 +41,8 @@ void ServerConnection::StallUntilStopped(double seconds) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   while (!stopping_->load() && std::chrono::steady_clock::now() < deadline) {
     pollfd p{fd_, POLLRDHUP, 0};
-    ::poll(&p, 1, 20);
+    // Once the client has gone there is nobody left to keep waiting.
+    if (::poll(&p, 1, 20) > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0) return;
   }
 }
 

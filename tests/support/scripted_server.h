@@ -22,7 +22,7 @@ class ServerConnection {
   void Reset();
   void Close();
   bool Closed() const { return closed_; }
-  // Blocks until the server stops or `seconds` pass (a stalled server).
+  // Blocks until the server stops, the client hangs up or `seconds` pass (a stalled server).
   void StallUntilStopped(double seconds = 60);
   int Fd() const { return fd_; }
 
