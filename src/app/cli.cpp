@@ -3,22 +3,20 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
-#include <vector>
 #include <sstream>
+#include <vector>
 
 #include "lookup/lookup_address.h"
-#include "platform/curl/curl_inet.h"
+#include "lookup/lookup_text.h"
 #include "lookup/lookup_video.h"
+#include "lookup/response_reader.h"
+#include "platform/curl/curl_inet.h"
 #include "platform/headless/headless_wait.h"
 #include "platform/headless/memory_toolkit.h"
-#include "lookup/lookup_text.h"
-#include "lookup/response_reader.h"
 #include "text/encoding.h"
 #include "web/web_request.h"
 
@@ -101,14 +99,15 @@ int PrintAnswer(const Bytes& body, bool json, std::ostream& out, std::ostream& e
                      out, err);
 }
 
-bool PageFromArgument(const std::string& utf8, Text* page, std::ostream& err) {
-  *page = GbkOfUtf8(utf8);
-  if (page->empty() && !utf8.empty()) {
-    err << "pelorin-cli: the page address is not UTF-8 or holds a character GBK cannot hold\n";
+// An address from the command line as GBK; one that GBK cannot hold is a usage error.
+bool GbkFromArgument(const std::string& utf8, Text* text, std::ostream& err) {
+  *text = GbkOfUtf8(utf8);
+  if (text->empty() && !utf8.empty()) {
+    err << "pelorin-cli: the address is not UTF-8 or holds a character GBK cannot hold\n";
     return false;
   }
-  if (page->find('\0') != Text::npos) {
-    err << "pelorin-cli: the page address holds a zero byte\n";
+  if (text->find('\0') != Text::npos) {
+    err << "pelorin-cli: the address holds a zero byte\n";
     return false;
   }
   return true;
@@ -214,9 +213,9 @@ struct LookupArguments {
 int Lookup(const CLI::App& command, const LookupArguments& args, std::ostream& out,
            std::ostream& err) {
   MemoryToolkit toolkit;
-  if (!PageFromArgument(args.page, &toolkit.editText, err)) return ExitUsage;
+  if (!GbkFromArgument(args.page, &toolkit.editText, err)) return ExitUsage;
   Text host = ResolverHost();
-  if (command.count("--resolver") > 0 && !PageFromArgument(args.resolver, &host, err)) {
+  if (command.count("--resolver") > 0 && !GbkFromArgument(args.resolver, &host, err)) {
     return ExitUsage;
   }
   CurlInet inet;
@@ -290,10 +289,10 @@ int Run(int argc, char** argv) {
 
   if (address->parsed()) {
     Text page;
-    if (!PageFromArgument(addressPage, &page, std::cerr)) return ExitUsage;
+    if (!GbkFromArgument(addressPage, &page, std::cerr)) return ExitUsage;
     Text host = ResolverHost();
     if (address->count("--resolver") > 0) {
-      if (!PageFromArgument(addressResolver, &host, std::cerr)) return ExitUsage;
+      if (!GbkFromArgument(addressResolver, &host, std::cerr)) return ExitUsage;
     }
     std::cout << Utf8OfGbk(BuildLookupAddress(page, host)) << '\n';
     return ExitFound;
