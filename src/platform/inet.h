@@ -28,13 +28,11 @@ class CancelSignal {
  public:
   // Idempotent and thread-safe. Once it returns, no RunUnlessCancelled body runs any more.
   void Cancel() {
-    std::function<void()> waker;
-    {
-      std::lock_guard lock(mutex_);
-      cancelled_ = true;
-      waker = waker_;
-    }
-    if (waker) waker();
+    // The waker runs under the lock, so the transport can take it away (SetWaker(nullptr))
+    // and then free what it wakes without a Cancel() still on its way there.
+    std::lock_guard lock(mutex_);
+    cancelled_ = true;
+    if (waker_) waker_();
   }
   bool Cancelled() const {
     std::lock_guard lock(mutex_);
@@ -48,7 +46,8 @@ class CancelSignal {
     work();
     return true;
   }
-  // The transport's way to be woken from a blocking wait; cleared before it goes away.
+  // The transport's way to be woken from a blocking wait: quick, and taking no lock of ours.
+  // Once SetWaker(nullptr) returns, the old waker is not running and never runs again.
   void SetWaker(std::function<void()> waker) {
     std::lock_guard lock(mutex_);
     waker_ = std::move(waker);
