@@ -19,12 +19,7 @@ using testing::ServerConnection;
 
 const std::string Cli = PELORIN_CLI_PATH;
 
-std::string ReadAll(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream out;
-  out << file.rdbuf();
-  return out.str();
-}
+std::string ReadAll(const std::filesystem::path& path) { return testing::ReadFileBytes(path); }
 
 class CliFetchTest : public ::testing::Test {
  protected:

@@ -59,10 +59,7 @@ TEST(CliLookupTest, RowsJsonAndThumbnail) {
   EXPECT_EQ(doc["rows"].size(), 1u);
   EXPECT_EQ(doc["rows"][0]["name"], "片.mp4");
   EXPECT_EQ(doc["rows"][0]["site"], "站");
-  std::ifstream file(thumbnail, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  EXPECT_EQ(bytes.str(), "\xFF\xD8thumbnail");
+  EXPECT_EQ(testing::ReadFileBytes(thumbnail), "\xFF\xD8thumbnail");
   std::filesystem::remove(thumbnail);
   // The same as tab-separated rows, and the two requests in order.
   auto plain = RunProcess({Cli, "lookup", "--resolver", service.Host(), "http://v.example.com/known"});

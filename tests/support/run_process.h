@@ -14,6 +14,9 @@ struct ProcessResult {
   long maxRssKb = 0;  // the child's peak resident memory
 };
 
+// A whole file's bytes (empty when it cannot be read): what a command wrote.
+std::string ReadFileBytes(const std::string& path);
+
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input = "",
                          const std::vector<std::string>& extraEnv = {});
 
